@@ -1,0 +1,78 @@
+/* plugin.cpp: the six entry points the host calls, and the chat test command. */
+#include "plugin.h"
+
+#include "host.h"
+#include "scheduler.h"
+
+/* The host finds these by their plain names: C linkage, no decoration, and
+ * on 32-bit x86 a stack realigned on entry, since the server may call with
+ * only 4-byte alignment. */
+#if defined(_WIN32)
+#define PLG_EXPORT extern "C" __declspec(dllexport)
+#else
+#define PLG_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+#if defined(__i386__)
+#define PLG_ENTRY __attribute__((force_align_arg_pointer))
+#else
+#define PLG_ENTRY
+#endif
+
+int beamSprite;
+
+/* Folds only A to Z, so the match does not depend on the server's locale. */
+static int EqualsIgnoringCase(const char *a, const char *b)
+{
+    for (;; a++, b++) {
+        unsigned char x = static_cast<unsigned char>(*a);
+        unsigned char y = static_cast<unsigned char>(*b);
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<unsigned char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<unsigned char>(y - 'A' + 'a');
+        if (x != y)
+            return 0;
+        if (x == 0)
+            return 1;
+    }
+}
+
+static int ArgvIs(int n, const char *word)
+{
+    const char *arg = HostCmdArgv(n);
+    return arg && EqualsIgnoringCase(arg, word);
+}
+
+PLG_EXPORT PLG_ENTRY void DFGiveFuncs(void **table) { HostAttach(table); }
+
+PLG_EXPORT PLG_ENTRY void plgGameDLLInit(void) {}
+
+PLG_EXPORT PLG_ENTRY void plgMapInit(void)
+{
+    if (!HostAttached())
+        return;
+    beamSprite = HostPrecacheModel("sprites/laserbeam.spr");
+    SchedulerReset();
+}
+
+PLG_EXPORT PLG_ENTRY void plgThink(void)
+{
+    if (!HostAttached())
+        return;
+    SchedulerThink();
+}
+
+PLG_EXPORT PLG_ENTRY int plgClientConnect(EntityHandle, const char *, const char *) { return 0; }
+
+/* "say !eventtest" from a player with access forces the random weapon. */
+PLG_EXPORT PLG_ENTRY int plgClientCommand(EntityHandle client)
+{
+    if (!HostAttached())
+        return 0;
+    if (!ArgvIs(0, "say") || !ArgvIs(1, "!eventtest"))
+        return 0;
+    if (!HostHasAccess(client, 0))
+        return 0;
+    SchedulerForce(EVENT_RANDOM_WEAPON);
+    return 0;
+}

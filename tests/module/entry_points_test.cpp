@@ -1,0 +1,127 @@
+// entry_points_test.cpp: the six exports, the table hand-over and the chat test command.
+#include "fixture.h"
+
+namespace {
+
+struct CommandCase {
+    const char *label;
+    std::vector<std::string> argv;
+    int slot;
+    bool forces;
+};
+
+class TestCommand : public ModuleTest, public ::testing::WithParamInterface<CommandCase> {};
+
+TEST_P(TestCommand, ForcesRandomWeaponOnlyForExactWordsFromPlayersWithAccess)
+{
+    const CommandCase &c = GetParam();
+    mapStart();
+    host.clearRecords();
+    EXPECT_EQ(say(c.slot, c.argv), 0);
+    if (c.forces) {
+        ASSERT_FALSE(host.messages().empty());
+        EXPECT_EQ(announcements().front(), "Random event: Random Weapon!");
+        EXPECT_EQ(host.items().size(), 13u);  // slots 1..12 and the non-client in 16
+    } else {
+        EXPECT_TRUE(host.effects().empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Words, TestCommand,
+    ::testing::Values(
+        CommandCase{"plain", {"say", "!eventtest"}, 1, true},
+        CommandCase{"any_case", {"SAY", "!EventTest"}, 1, true},
+        CommandCase{"extra_args", {"say", "!eventtest", "now", "please"}, 1, true},
+        CommandCase{"say_team", {"say_team", "!eventtest"}, 1, false},
+        CommandCase{"suffix", {"say", "!eventtest2"}, 1, false},
+        CommandCase{"prefix", {"say", "x!eventtest"}, 1, false},
+        CommandCase{"whole_line_one_arg", {"say", "!eventtest now"}, 1, false},
+        CommandCase{"word_only", {"say"}, 1, false},
+        CommandCase{"other_command", {"kill"}, 1, false},
+        // Only A..Z fold: flipping bit 5 of any byte would turn \x01 into '!'.
+        CommandCase{"only_letters_fold", {"say", "\x01eventtest"}, 1, false},
+        CommandCase{"no_access", {"say", "!eventtest"}, 2, false},
+        CommandCase{"non_client_no_access", {"say", "!eventtest"}, 16, false}),
+    [](const ::testing::TestParamInfo<CommandCase> &i) { return std::string(i.param.label); });
+
+TEST_F(ModuleTest, SecondArgumentIsFetchedOnlyAfterTheCommandWordMatched)
+{
+    say(1, {"kill", "!eventtest"});
+    EXPECT_EQ(host.argvCalls(), 1);
+    say(1, {"say", "hello"});
+    EXPECT_EQ(host.argvCalls(), 3);
+}
+
+TEST_F(ModuleTest, NullArgumentFromTheHostIsNoMatch)
+{
+    mapStart();
+    host.clearRecords();
+    host.setNullArgv(true);
+    EXPECT_EQ(say(1, {"say", "!eventtest"}), 0);
+    EXPECT_TRUE(host.effects().empty());
+}
+
+TEST_F(ModuleTest, ClientConnectReturnsZeroAndTouchesNothing)
+{
+    EXPECT_EQ(mod.clientConnect(nullptr, nullptr, nullptr), 0);
+    EXPECT_EQ(mod.clientConnect(host.entity(3), "player", "10.0.0.3:27005"), 0);
+    mod.gameDLLInit();
+    EXPECT_TRUE(host.effects().empty());
+    EXPECT_TRUE(host.randomCalls().empty());
+}
+
+TEST_F(ModuleTest, MapInitPrecachesTheBeamSpriteEveryMap)
+{
+    host.scriptRandom({300});
+    mapStart();
+    int index = host.modelIndex("sprites/laserbeam.spr");
+    EXPECT_NE(index, 0);
+    ASSERT_EQ(host.randomCalls().size(), 1u);
+    EXPECT_EQ(host.randomCalls()[0].low, 300);
+    EXPECT_EQ(host.randomCalls()[0].high, 420);
+    mapStart();
+    EXPECT_EQ(host.modelIndex("sprites/laserbeam.spr"), index);
+    EXPECT_EQ(host.randomCalls().size(), 2u);
+}
+
+// A module without a table must not touch the host: a fresh load, and one
+// handed a null table after a real one.
+TEST_F(ModuleTest, EntryPointsDoNothingWithoutATable)
+{
+    for (bool detachAfterUse : {false, true}) {
+        mod.unload();
+        ASSERT_TRUE(mod.load(QV_MODULE_PATH)) << mod.error();
+        if (detachAfterUse) {
+            mod.giveFuncs(host.table());
+            mapStart();
+            mod.giveFuncs(nullptr);
+        }
+        host.clearRecords();
+        std::size_t randomBefore = host.randomCalls().size();
+        mod.mapInit();
+        host.setTime(1000.0f);
+        mod.think();
+        host.setCommand({"say", "!eventtest"});
+        EXPECT_EQ(mod.clientCommand(host.entity(1)), 0);
+        EXPECT_EQ(host.argvCalls(), 0);
+        EXPECT_TRUE(host.effects().empty());
+        EXPECT_EQ(host.randomCalls().size(), randomBefore);
+    }
+}
+
+TEST_F(ModuleTest, ReloadingGivesAFreshModule)
+{
+    startByClock(1);
+    ASSERT_EQ(announcements().back(), "Random event: Low grav");
+    mod.unload();
+    ASSERT_TRUE(mod.load(QV_MODULE_PATH)) << mod.error();
+    mod.giveFuncs(host.table());
+    host.clearRecords();
+    // A module that kept its state would end low gravity at 320.
+    runTo(330.0, 0.5);
+    EXPECT_TRUE(host.effects().empty());
+    EXPECT_TRUE(host.randomCalls().empty());
+}
+
+}  // namespace
