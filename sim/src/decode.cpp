@@ -1,7 +1,6 @@
 // decode.cpp: recorded messages read back into client-scaled fields, and their one-line description.
 #include "qvsim/decode.h"
 
-#include <cmath>
 #include <cstdio>
 #include <string>
 

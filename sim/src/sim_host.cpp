@@ -45,7 +45,7 @@ EntityHandle SimHost::entity(int n) const {
     if (slot(n) == SlotKind::Empty) return nullptr;
     // The module holds handles as non-const; the host never hands out its
     // storage for writing through them.
-    return const_cast<QvEntity *>(&handles_[n]);
+    return reinterpret_cast<EntityHandle>(const_cast<EntityRecord *>(&handles_[n]));
 }
 
 int SimHost::slotOf(EntityHandle e) const {
@@ -54,8 +54,8 @@ int SimHost::slotOf(EntityHandle e) const {
     auto first = reinterpret_cast<std::uintptr_t>(&handles_[1]);
     auto last = reinterpret_cast<std::uintptr_t>(&handles_[kMaxSlots]);
     auto at = reinterpret_cast<std::uintptr_t>(e);
-    if (at < first || at > last || (at - first) % sizeof(QvEntity) != 0) return 0;
-    return static_cast<int>((at - first) / sizeof(QvEntity)) + 1;
+    if (at < first || at > last || (at - first) % sizeof(EntityRecord) != 0) return 0;
+    return static_cast<int>((at - first) / sizeof(EntityRecord)) + 1;
 }
 
 float SimHost::cvar(const std::string &name) const {

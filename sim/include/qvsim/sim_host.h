@@ -22,12 +22,13 @@
 
 #include "host_abi.h"
 
-// The host decides what an entity is; the module only sees the address.
-struct QvEntity {
+namespace qvsim {
+
+// The host's own record behind an entity handle.  The module's handle type
+// stays incomplete: it only ever sees this record's address.
+struct EntityRecord {
     int index;
 };
-
-namespace qvsim {
 
 // What sits in a player slot.
 enum class SlotKind { Empty, Client, NonClient };
@@ -221,7 +222,7 @@ private:
     int maxClients_ = 16;
     std::array<SlotKind, kMaxSlots + 1> kinds_{};  // index 0 unused
     std::array<bool, kMaxSlots + 1> access_{};
-    std::array<QvEntity, kMaxSlots + 1> handles_{};  // addresses of these are the entities
+    std::array<EntityRecord, kMaxSlots + 1> handles_{};  // addresses of these are the entities
     std::string tag_ = "Quorvex";
     bool nullTag_ = false;
     std::map<std::string, float> cvars_;
