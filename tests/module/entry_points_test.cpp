@@ -20,7 +20,7 @@ TEST_P(TestCommand, ForcesRandomWeaponOnlyForExactWordsFromPlayersWithAccess)
     EXPECT_EQ(say(c.slot, c.argv), 0);
     if (c.forces) {
         ASSERT_FALSE(host.messages().empty());
-        EXPECT_EQ(announcements().front(), "Random event: Random Weapon!");
+        EXPECT_EQ(firstText(), "Random event: Random Weapon!");
         EXPECT_EQ(host.items().size(), 13u);  // slots 1..12 and the non-client in 16
     } else {
         EXPECT_TRUE(host.effects().empty());
@@ -113,7 +113,7 @@ TEST_F(ModuleTest, EntryPointsDoNothingWithoutATable)
 TEST_F(ModuleTest, ReloadingGivesAFreshModule)
 {
     startByClock(1);
-    ASSERT_EQ(announcements().back(), "Random event: Low grav");
+    ASSERT_EQ(lastText(), "Random event: Low grav");
     mod.unload();
     ASSERT_TRUE(mod.load(QV_MODULE_PATH)) << mod.error();
     mod.giveFuncs(host.table());

@@ -83,7 +83,7 @@ TEST_F(ModuleTest, TrailsGoToEveryFilledSlotAndComeOffAgain)
     startByClock(2);
     auto d = decodedMessages();
     ASSERT_FALSE(d.empty());
-    EXPECT_EQ(announcements().front(), "Random event: All players have trail");
+    EXPECT_EQ(firstText(), "Random event: All players have trail");
     std::vector<int> followed;
     for (const auto &m : host.messages())
         if (m.payload.size() > 2 && m.payload[0] == TE_BEAMFOLLOW)

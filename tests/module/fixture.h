@@ -95,6 +95,18 @@ public:
         return out;
     }
 
+    // The first and latest announcement, or "(none)".
+    std::string firstText() const
+    {
+        auto t = announcements();
+        return t.empty() ? "(none)" : t.front();
+    }
+    std::string lastText() const
+    {
+        auto t = announcements();
+        return t.empty() ? "(none)" : t.back();
+    }
+
     // Kinds of the decoded messages, in order.
     std::vector<std::string> messageKinds() const
     {

@@ -41,14 +41,14 @@ TEST_F(ModuleTest, EventEndsInTheFirstFrameAtOrAfterItsEndAndTheNextStartCountsF
     EXPECT_EQ(announcements().size(), 1u);
     host.scriptRandom({300, 2});
     frame(520.3f);  // the first frame at or after 520
-    EXPECT_EQ(announcements().back(), kLowGravOff);
+    EXPECT_EQ(lastText(), kLowGravOff);
     ASSERT_EQ(host.randomCalls().size(), 3u);
     EXPECT_EQ(host.randomCalls()[2].low, 300);
     EXPECT_EQ(host.randomCalls()[2].high, 420);
     frame(820.2f);
     EXPECT_EQ(announcements().size(), 2u);
     frame(820.3f);  // 520.3 + 300
-    EXPECT_EQ(announcements().back(), "Random event: All players have trail");
+    EXPECT_EQ(lastText(), "Random event: All players have trail");
 }
 
 TEST_F(ModuleTest, RandomPauseIsAlwaysWithinItsBoundsOverManyEvents)
@@ -87,13 +87,13 @@ TEST_F(ModuleTest, NothingStartsBeforeTheFirstMapStartButForcingWorksAndRandomSt
     EXPECT_TRUE(host.effects().empty());
     host.setTime(1000.0f);
     force();
-    EXPECT_EQ(announcements().front(), "Random event: Random Weapon!");
+    EXPECT_EQ(firstText(), "Random event: Random Weapon!");
     host.scriptRandom({300, 1});
     frame(1001.0f);  // random weapon lasts 1 s; its end schedules 300 s on
     frame(1300.9f);
     EXPECT_EQ(announcements().size(), 1u);
     frame(1301.0f);
-    EXPECT_EQ(announcements().back(), kLowGrav);
+    EXPECT_EQ(lastText(), kLowGrav);
 }
 
 TEST_F(ModuleTest, ForcingDropsAPendingStart)
@@ -109,7 +109,7 @@ TEST_F(ModuleTest, ForcingDropsAPendingStart)
     EXPECT_EQ(announcements().size(), texts) << "the start pending at 300 was not dropped";
     host.scriptRandom({1});
     frame(501.0f);
-    EXPECT_EQ(announcements().back(), kLowGrav);
+    EXPECT_EQ(lastText(), kLowGrav);
 }
 
 TEST_F(ModuleTest, ForcingEndsTheRunningEventFirst)
@@ -203,7 +203,7 @@ TEST_P(EventDrawClamp, OutOfRangeDrawPicksTheNearestRow)
     mapStart();
     frame(300.0f);
     ASSERT_FALSE(announcements().empty());
-    EXPECT_EQ(announcements().front(), GetParam().firstText);
+    EXPECT_EQ(firstText(), GetParam().firstText);
     expectNoFramingErrors();
 }
 
