@@ -43,39 +43,49 @@ void SlowMoveEnd(void)
 }
 
 /* Trails and weapons go to every filled slot, client or not. */
+static void ForEachPlayer(void (*action)(EntityHandle player))
+{
+    for (int n = 1; n <= HostMaxClients(); n++) {
+        EntityHandle player = HostEntByIndex(n);
+        if (player)
+            action(player);
+    }
+}
+
+static void SendTrail(EntityHandle player)
+{
+    HostMessageBegin(MSG_ALL, SVC_TEMPENTITY, 0, 0);
+    HostWriteByte(TE_BEAMFOLLOW);
+    HostWriteShort(HostEntIndex(player));
+    HostWriteShort(beamSprite);
+    HostWriteByte(150); /* life: 15 s in tenths */
+    HostWriteByte(10);  /* width */
+    HostWriteByte(HostRandomLong(0, 255));
+    HostWriteByte(HostRandomLong(0, 255));
+    HostWriteByte(HostRandomLong(0, 255));
+    HostWriteByte(200); /* brightness */
+    HostMessageEnd();
+}
+
+/* Removes every beam attached to the player, and with them the trail. */
+static void KillTrail(EntityHandle player)
+{
+    HostMessageBegin(MSG_ALL, SVC_TEMPENTITY, 0, 0);
+    HostWriteByte(TE_KILLBEAM);
+    HostWriteShort(HostEntIndex(player));
+    HostMessageEnd();
+}
+
 void TrailsStart(void)
 {
     Announce("Random event: All players have trail");
-    for (int n = 1; n <= HostMaxClients(); n++) {
-        EntityHandle player = HostEntByIndex(n);
-        if (!player)
-            continue;
-        HostMessageBegin(MSG_ALL, SVC_TEMPENTITY, 0, 0);
-        HostWriteByte(TE_BEAMFOLLOW);
-        HostWriteShort(HostEntIndex(player));
-        HostWriteShort(beamSprite);
-        HostWriteByte(150); /* life: 15 s in tenths */
-        HostWriteByte(10);  /* width */
-        HostWriteByte(HostRandomLong(0, 255));
-        HostWriteByte(HostRandomLong(0, 255));
-        HostWriteByte(HostRandomLong(0, 255));
-        HostWriteByte(200); /* brightness */
-        HostMessageEnd();
-    }
+    ForEachPlayer(SendTrail);
 }
 
 void TrailsEnd(void)
 {
     Announce("Random event: Trails off");
-    for (int n = 1; n <= HostMaxClients(); n++) {
-        EntityHandle player = HostEntByIndex(n);
-        if (!player)
-            continue;
-        HostMessageBegin(MSG_ALL, SVC_TEMPENTITY, 0, 0);
-        HostWriteByte(TE_KILLBEAM);
-        HostWriteShort(HostEntIndex(player));
-        HostMessageEnd();
-    }
+    ForEachPlayer(KillTrail);
 }
 
 struct Weapon {
@@ -92,23 +102,23 @@ static const Weapon weaponTable[6] = {
     {"[%s] You got the auto rifle.\n", "tf_weapon_autorifle"},
 };
 
-void RandomWeaponStart(void)
+/* Each player draws a weapon of their own; the line comes before the item. */
+static void GiveRandomWeapon(EntityHandle player)
 {
     char line[256];
+    const Weapon *weapon = &weaponTable[HostRandomLong(1, 6) - 1];
+    const char *tag = HostGetTag();
+    /* A long tag is cut: the line stays within the buffer, NUL-terminated. */
+    snprintf(line, sizeof line, weapon->line, tag ? tag : "");
+    HostClientPrint(player, HUD_PRINTTALK, line);
+    HostGiveItem(player, weapon->item);
+}
 
+void RandomWeaponStart(void)
+{
     Announce("Random event: Random Weapon!");
     HostRunCommand("spk \"items/r_item1\"\n");
-    for (int n = 1; n <= HostMaxClients(); n++) {
-        EntityHandle player = HostEntByIndex(n);
-        if (!player)
-            continue;
-        const Weapon *weapon = &weaponTable[HostRandomLong(1, 6) - 1];
-        const char *tag = HostGetTag();
-        /* A long tag is cut: the line stays within the buffer, NUL-terminated. */
-        snprintf(line, sizeof line, weapon->line, tag ? tag : "");
-        HostClientPrint(player, HUD_PRINTTALK, line);
-        HostGiveItem(player, weapon->item);
-    }
+    ForEachPlayer(GiveRandomWeapon);
 }
 
 /* The weapons stay with the players. */
