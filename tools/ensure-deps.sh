@@ -8,10 +8,21 @@ cmake
 ninja-build
 g++
 binutils
+g++-multilib
+g++-mingw-w64-i686
+g++-mingw-w64-x86-64
+zip
+unzip
 googletest
 libgtest-dev
 libgmock-dev
 libbenchmark-dev
+nlohmann-json3-dev
+libxml2-utils
+valgrind
+clang-14
+libclang-rt-14-dev
+llvm-14
 "
 
 missing=""

@@ -6,13 +6,16 @@
 
 /* The host finds these by their plain names: C linkage, no decoration, and
  * on 32-bit x86 a stack realigned on entry, since the server may call with
- * only 4-byte alignment. */
+ * only 4-byte alignment.  On 32-bit Windows the convention is spelt out:
+ * cdecl is what the host calls and the only one exported undecorated. */
 #if defined(_WIN32)
 #define PLG_EXPORT extern "C" __declspec(dllexport)
 #else
 #define PLG_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
-#if defined(__i386__)
+#if defined(__i386__) && defined(_WIN32)
+#define PLG_ENTRY __attribute__((cdecl, force_align_arg_pointer))
+#elif defined(__i386__)
 #define PLG_ENTRY __attribute__((force_align_arg_pointer))
 #else
 #define PLG_ENTRY
