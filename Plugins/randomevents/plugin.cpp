@@ -23,27 +23,31 @@
 
 int beamSprite;
 
-/* Folds only A to Z, so the match does not depend on the server's locale. */
-static int EqualsIgnoringCase(const char *a, const char *b)
+/* Compares a host string with one of our lower-case words, NUL included,
+ * folding only A to Z so the match does not depend on the server's locale.
+ * It stops at the first difference, so it never reads past the host's NUL.
+ * The word's size is a constant: the loop unrolls and each letter costs one
+ * OR and one compare, since for a lower-case letter w, (c | 0x20) == w holds
+ * for exactly w and its capital. */
+static inline int EqualsIgnoringCase(const char *text, const char *lowerWord, unsigned size)
 {
-    for (;; a++, b++) {
-        unsigned char x = static_cast<unsigned char>(*a);
-        unsigned char y = static_cast<unsigned char>(*b);
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<unsigned char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<unsigned char>(y - 'A' + 'a');
-        if (x != y)
+    for (unsigned i = 0; i < size; i++) {
+        unsigned char w = static_cast<unsigned char>(lowerWord[i]);
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (w >= 'a' && w <= 'z')
+            c |= 0x20;
+        if (c != w)
             return 0;
-        if (x == 0)
-            return 1;
     }
+    return 1;
 }
 
-static int ArgvIs(int n, const char *word)
+#define ArgvIs(n, word) ArgvMatches(n, word, sizeof word)
+
+static inline int ArgvMatches(int n, const char *lowerWord, unsigned size)
 {
     const char *arg = HostCmdArgv(n);
-    return arg && EqualsIgnoringCase(arg, word);
+    return arg && EqualsIgnoringCase(arg, lowerWord, size);
 }
 
 PLG_EXPORT PLG_ENTRY void DFGiveFuncs(void **table) { HostAttach(table); }

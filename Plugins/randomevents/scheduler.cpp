@@ -23,7 +23,7 @@ static float endTime;
 static const int minPause = 300;
 static const int maxPause = 420;
 
-static void StartEvent(int n)
+static void __attribute__((noinline)) StartEvent(int n)
 {
     const EventRow *row = &eventTable[n];
     currentEvent = n;
@@ -42,13 +42,10 @@ void SchedulerReset(void)
     nextEventTime = static_cast<float>(r);
 }
 
-void SchedulerThink(void)
+/* Hold and end of the running event; kept out of SchedulerThink so that a
+ * waiting frame sets up no stack frame. */
+static void __attribute__((noinline)) RunCurrentEvent(void)
 {
-    if (nextEventTime != 0.0f && nextEventTime <= HostTime())
-        StartEvent(HostRandomLong(1, EVENT_COUNT));
-    if (currentEvent == EVENT_NONE)
-        return;
-
     const EventRow *row = &eventTable[currentEvent];
     if (row->mid && midTime <= HostTime())
         row->mid();
@@ -59,6 +56,15 @@ void SchedulerThink(void)
         nextEventTime = static_cast<float>(HostRandomLong(minPause, maxPause)) + HostTime();
         currentEvent = EVENT_NONE;
     }
+}
+
+void SchedulerThink(void)
+{
+    /* Most frames wait: one comparison decides, before the zero test. */
+    if (nextEventTime <= HostTime() && nextEventTime != 0.0f)
+        StartEvent(HostRandomLong(1, EVENT_COUNT));
+    if (currentEvent != EVENT_NONE)
+        RunCurrentEvent();
 }
 
 void SchedulerForce(int n)
