@@ -1,6 +1,8 @@
 // options.cpp: the option table, value parsers and cross-checks of the quorvex-sim command line.
 #include "options.h"
 
+#include "numbers.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,22 +21,6 @@ bool wholeNumber(const std::string &text, long long low, long long high, long lo
         if (c < '0' || c > '9') return false;
     out = std::stoll(text);
     return out >= low && out <= high;
-}
-
-// A plain decimal such as 30, 0.5 or 2.25: no sign, exponent, hex or inf.
-bool decimal(const std::string &text, double &out) {
-    bool digits = false, dot = false;
-    for (char c : text) {
-        if (c >= '0' && c <= '9')
-            digits = true;
-        else if (c == '.' && !dot)
-            dot = true;
-        else
-            return false;
-    }
-    if (!digits) return false;
-    out = std::strtod(text.c_str(), nullptr);
-    return std::isfinite(out);
 }
 
 // Float value of a server variable: strtod's syntax, finite, nothing left over.
@@ -160,7 +146,7 @@ const OptionRow optionTable[] = {
     {"map-minutes", 0, "M",
      [](Options &o, const std::string &v, std::string &why) {
          double m = 0;
-         if (!decimal(v, m) || m <= 0 || m > kMaxMapMinutes) {
+         if (!plainDecimal(v, m) || m <= 0 || m > kMaxMapMinutes) {
              why = "'" + v + "' is not a number of minutes above 0 and at most 1440";
              return false;
          }

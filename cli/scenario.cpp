@@ -1,6 +1,8 @@
 // scenario.cpp: parses and checks scenario files: one timed action a line, # comments.
 #include "scenario.h"
 
+#include "numbers.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -54,21 +56,6 @@ std::string restOfLine(const std::string &s, std::size_t pos) {
     std::size_t end = s.size();
     while (end > pos && isBlank(s[end - 1])) --end;
     return s.substr(pos, end - pos);
-}
-
-bool seconds(const std::string &text, double &out) {
-    bool digits = false, dot = false;
-    for (char c : text) {
-        if (c >= '0' && c <= '9')
-            digits = true;
-        else if (c == '.' && !dot)
-            dot = true;
-        else
-            return false;
-    }
-    if (!digits) return false;
-    out = std::strtod(text.c_str(), nullptr);
-    return std::isfinite(out);
 }
 
 bool slotNumber(const std::string &text, int &out) {
@@ -133,7 +120,7 @@ bool parseScenarioLine(const std::string &line, Action &action, bool &isAction, 
     if (timeWord.empty() || timeWord[0] == '#') return true;
 
     action = Action{};
-    if (!seconds(timeWord, action.time)) {
+    if (!plainDecimal(timeWord, action.time)) {
         error = "'" + timeWord + "' is not a time in seconds";
         return false;
     }

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "qvsim/decode.h"
 #include "qvsim/sim_host.h"
 
 namespace qvcli {
@@ -58,30 +59,11 @@ std::string scaled(const qvsim::Field &f) {
 
 std::string argvText(const std::vector<std::string> &argv) {
     std::string out;
-    for (const std::string &a : argv) out += (out.empty() ? "" : " ") + quote(a);
+    for (const std::string &a : argv) out += (out.empty() ? "" : " ") + qvsim::quoted(a);
     return out;
 }
 
 }  // namespace
-
-std::string quote(const std::string &text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c < 0x20 || c >= 0x7f) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\x%02x", c);
-            out += buf;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + '"';
-}
 
 std::string describeMessage(const qvsim::Message &m, const qvsim::Decoded &d) {
     std::string out = *destinationName(m.dest) ? destinationName(m.dest) : "dest " + std::to_string(m.dest);
@@ -90,7 +72,7 @@ std::string describeMessage(const qvsim::Message &m, const qvsim::Decoded &d) {
     const auto &fs = d.fields;
     // Texts first: they say what a message is for.
     for (const qvsim::Field &f : fs)
-        if (f.isText) out += ' ' + f.name + '=' + quote(f.text);
+        if (f.isText) out += ' ' + f.name + '=' + qvsim::quoted(f.text);
     for (std::size_t i = 0; i < fs.size(); ++i) {
         const qvsim::Field &f = fs[i];
         if (f.isText) continue;
@@ -141,7 +123,7 @@ void TextOutput::runStart(const RunInfo &info) {
     out_ << "  " << o.maxClients << " slots: clients " << ranges(info.clients) << ", admins " << ranges(o.admins)
          << ", non-clients " << ranges(o.nonClients) << "; seed " << o.seed << ", " << o.fps << " fps, "
          << info.maps << (info.maps == 1 ? " map of " : " maps of ") << number(o.mapMinutes) << " min; tag "
-         << quote(o.tag) << "; " << (info.scenario.empty() ? std::string("default scenario") : "scenario " + info.scenario)
+         << qvsim::quoted(o.tag) << "; " << (info.scenario.empty() ? std::string("default scenario") : "scenario " + info.scenario)
          << '\n';
     out_ << "map      time  what\n";
 }
@@ -236,13 +218,13 @@ void TextOutput::effect(const Stamp &s, const EffectNote &n) {
         line(s, "  " + describeMessage(*n.message, *n.decoded));
         break;
     case qvsim::Effect::Chat:
-        line(s, "  chat to slot " + std::to_string(n.chat->slot) + ": " + quote(n.chat->text));
+        line(s, "  chat to slot " + std::to_string(n.chat->slot) + ": " + qvsim::quoted(n.chat->text));
         break;
     case qvsim::Effect::Item:
         line(s, "  item to slot " + std::to_string(n.item->slot) + ": " + n.item->className);
         break;
     case qvsim::Effect::Command:
-        line(s, "  console: " + quote(n.command->line));
+        line(s, "  console: " + qvsim::quoted(n.command->line));
         break;
     case qvsim::Effect::Cvar:
         line(s, "  cvar " + n.cvar->name + " = " + floatText(n.cvar->value) + " (was " + floatText(n.previous) + ")");

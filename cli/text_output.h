@@ -42,8 +42,6 @@ private:
 
 // One decoded message: destination, kind and fields, colours grouped.
 std::string describeMessage(const qvsim::Message &m, const qvsim::Decoded &d);
-// A text as a C-style quoted string.
-std::string quote(const std::string &text);
 
 }  // namespace qvcli
 

@@ -137,13 +137,6 @@ void SimHost::framingError(std::string what) {
 
 const char *SimHost::onGetTag() const { return nullTag_ ? nullptr : tag_.c_str(); }
 
-const char *SimHost::onCmdArgv(int n) {
-    ++argvCalls_;
-    if (nullArgv_) return nullptr;
-    if (n < 0 || static_cast<std::size_t>(n) >= argv_.size()) return "";
-    return argv_[static_cast<std::size_t>(n)].c_str();
-}
-
 void SimHost::onClientPrint(EntityHandle e, int where, const char *text) {
     chat_.push_back(ChatLine{time_, slotOf(e), where, text ? text : ""});
     record(Effect::Chat, chat_.size() - 1);

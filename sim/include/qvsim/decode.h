@@ -29,6 +29,9 @@ struct Decoded {
 // `host` names the user message ids.
 Decoded decode(const Message &m, const SimHost &host);
 std::string toHex(const std::vector<std::uint8_t> &bytes);
+// Text in double quotes, with ", \ and newlines escaped and other control or
+// non-ASCII bytes as \xNN.
+std::string quoted(const std::string &text);
 // One line such as: TE_TEXTMESSAGE channel=255 x=0 (0.000) ... text="Random event: Low grav"
 std::string describe(const Decoded &d);
 
