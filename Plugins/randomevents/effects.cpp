@@ -95,6 +95,8 @@ void FadeAll(const float colour[3], float fadeTime, float holdTime, int alpha, i
 {
     FadeRecord record;
     FadeBuild(&record, colour, fadeTime, holdTime, alpha, flags);
-    for (int n = 1; n <= HostMaxClients(); n++)
-        FadeWrite(&record, HostEntByIndex(n));
+    /* Counting up only while below the maximum: no overflow even when the
+     * host claims INT_MAX slots. */
+    for (int n = 0; n < HostMaxClients();)
+        FadeWrite(&record, HostEntByIndex(++n));
 }

@@ -45,8 +45,10 @@ void SlowMoveEnd(void)
 /* Trails and weapons go to every filled slot, client or not. */
 static void ForEachPlayer(void (*action)(EntityHandle player))
 {
-    for (int n = 1; n <= HostMaxClients(); n++) {
-        EntityHandle player = HostEntByIndex(n);
+    /* Counting up only while below the maximum: no overflow even when the
+     * host claims INT_MAX slots. */
+    for (int n = 0; n < HostMaxClients();) {
+        EntityHandle player = HostEntByIndex(++n);
         if (player)
             action(player);
     }
