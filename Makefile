@@ -3,7 +3,12 @@ PRESET ?= release
 JOBS ?= 2
 BUILD := build/$(PRESET)
 
-.PHONY: all deps configure build test run bench clean
+FUZZ_TARGETS := commands host
+FUZZ_SECONDS ?= 300
+FUZZ_TEST_SECONDS ?= 30
+
+.PHONY: all deps configure build run test test-native test-asan test-i386 test-windows \
+	fuzz-build test-fuzz fuzz bench package clean
 
 all: build
 
@@ -16,33 +21,28 @@ configure: deps
 build: configure
 	cmake --build --preset $(PRESET) -j $(JOBS)
 
-test: test-native
+run: build
+	$(BUILD)/bin/quorvex-sim
+
+# Everything, in this order: the native suite; the whole suite again under
+# ASan + UBSan (no recovery); each fuzz target for a bounded time; the whole
+# suite against the 32-bit module servers load; the Windows DLLs, each
+# checked as a file.
+test: test-native test-asan test-fuzz test-i386 test-windows
 
 test-native: build
 	ctest --preset $(PRESET) -j $(JOBS)
 
-run: build
-	$(BUILD)/bin/quorvex-sim
+# A whole tree built and tested with one preset.
+test-asan test-i386: test-%: deps
+	cmake --preset $*
+	cmake --build --preset $* -j $(JOBS)
+	ctest --preset $* -j $(JOBS)
 
-# Timings mean something only in an optimised build, so always release.
-bench: deps
-	cmake --preset release
-	cmake --build --preset release -j $(JOBS)
-	sh bench/run.sh build/release/bin
-
-# Hardening: the whole suite again under ASan + UBSan (no recovery), and the
-# fuzz targets for a bounded time; `make fuzz` runs them for longer.
-FUZZ_TARGETS := commands host
-FUZZ_SECONDS ?= 300
-FUZZ_TEST_SECONDS ?= 30
-
-.PHONY: test-asan fuzz-build test-fuzz fuzz
-test: test-asan test-fuzz
-
-test-asan: deps
-	cmake --preset asan
-	cmake --build --preset asan -j $(JOBS)
-	ctest --preset asan -j $(JOBS)
+test-windows: deps
+	for p in mingw32 mingw64; do \
+		cmake --preset $$p && cmake --build --preset $$p -j $(JOBS) && ctest --preset $$p || exit 1; \
+	done
 
 fuzz-build: deps
 	cmake --preset fuzz
@@ -54,28 +54,17 @@ test-fuzz: fuzz-build
 fuzz: fuzz-build
 	for t in $(FUZZ_TARGETS); do sh fuzz/run.sh $$t $(FUZZ_SECONDS) || exit 1; done
 
-# What servers load: the 32-bit Linux module with the whole suite run against
-# it, and the Windows DLLs, each checked as a file; then the release archives.
-WINDOWS_PRESETS := mingw32 mingw64
+# Timings mean something only in an optimised build, so always release.
+bench: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS)
+	sh bench/run.sh build/release/bin
 
-.PHONY: test-native test-i386 test-windows package
-test: test-i386 test-windows
-
-test-i386: deps
-	cmake --preset i386
-	cmake --build --preset i386 -j $(JOBS)
-	ctest --preset i386 -j $(JOBS)
-
-test-windows: deps
-	for p in $(WINDOWS_PRESETS); do \
-		cmake --preset $$p && cmake --build --preset $$p -j $(JOBS) && ctest --preset $$p || exit 1; \
-	done
-
+# The release archives: the i386 module and the 32-bit DLL, in build/package.
 package: deps
-	cmake --preset i386
-	cmake --build --preset i386 -j $(JOBS) --target release-archive
-	cmake --preset mingw32
-	cmake --build --preset mingw32 -j $(JOBS) --target release-archive
+	for p in i386 mingw32; do \
+		cmake --preset $$p && cmake --build --preset $$p -j $(JOBS) --target release-archive || exit 1; \
+	done
 	@ls -l build/package
 
 clean:
