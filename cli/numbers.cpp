@@ -1,7 +1,8 @@
-// numbers.cpp: the plain-decimal reader shared by options and scenario files.
+// numbers.cpp: numbers as the CLI reads and shows them: plain decimals in, m:ss out.
 #include "numbers.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace qvcli {
@@ -19,6 +20,13 @@ bool plainDecimal(const std::string &text, double &out) {
     if (!digits) return false;
     out = std::strtod(text.c_str(), nullptr);
     return std::isfinite(out);
+}
+
+std::string minutesSeconds(double seconds) {
+    const long long s = std::llround(seconds);
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%lld:%02lld", s / 60, s % 60);
+    return buf;
 }
 
 }  // namespace qvcli

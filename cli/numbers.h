@@ -1,4 +1,4 @@
-// numbers.h: the plain-decimal reader shared by options and scenario files.
+// numbers.h: numbers as the CLI reads and shows them: plain decimals in, m:ss out.
 #ifndef QVCLI_NUMBERS_H
 #define QVCLI_NUMBERS_H
 
@@ -8,6 +8,9 @@ namespace qvcli {
 
 // A plain decimal such as 30, 0.5 or 2.25: no sign, exponent, hex or inf.
 bool plainDecimal(const std::string &text, double &out);
+
+// Seconds as minutes and seconds, rounded to the nearest second: 90.4 is "1:30".
+std::string minutesSeconds(double seconds);
 
 }  // namespace qvcli
 

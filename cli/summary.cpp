@@ -1,6 +1,8 @@
 // summary.cpp: counts events, messages and other effects of a run, and renders them for people.
 #include "summary.h"
 
+#include "numbers.h"
+
 #include <cstdarg>
 #include <cstdio>
 
@@ -50,10 +52,6 @@ std::string format(const char *fmt, ...) {
     return buf;
 }
 
-std::string minutes(double seconds) {
-    const long long s = static_cast<long long>(seconds + 0.5);
-    return format("%lld:%02lld", s / 60, s % 60);
-}
 
 }  // namespace
 
@@ -63,7 +61,7 @@ std::string summaryText(const Tally &t) {
     double played = 0;
     for (float len : end.mapLengths) played += len;
     out += format("  maps played: %zu (%s of server time), frames: %lld, seed %u\n", end.mapLengths.size(),
-                  minutes(played).c_str(), end.frames, t.info().options ? t.info().options->seed : 0u);
+                  minutesSeconds(played).c_str(), end.frames, t.info().options ? t.info().options->seed : 0u);
 
     out += "  events started           random  forced  dropped by a map change\n";
     int random = 0, forced = 0, dropped = 0;

@@ -1,6 +1,8 @@
 // svg.cpp: draws the events of a run on a time axis as SVG and replaces the target file in one step.
 #include "svg.h"
 
+#include "numbers.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,13 +37,6 @@ std::string escape(const std::string &text) {
         }
     }
     return out;
-}
-
-std::string clock(double seconds) {
-    const long long s = static_cast<long long>(seconds + 0.5);
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%lld:%02lld", s / 60, s % 60);
-    return buf;
 }
 
 // A tick step that gives at most a dozen ticks.
@@ -127,7 +122,7 @@ std::string TimelinePicture::render() const {
         const double x = kLeft + t * scale;
         out += "<line x1=\"" + fmt(x) + "\" y1=\"" + fmt(axisY) + "\" x2=\"" + fmt(x) + "\" y2=\"" + fmt(axisY + 5) +
                "\" stroke=\"black\"/><text x=\"" + fmt(x) + "\" y=\"" + fmt(axisY + 18) +
-               "\" text-anchor=\"middle\">" + clock(t) + "</text>\n";
+               "\" text-anchor=\"middle\">" + minutesSeconds(t) + "</text>\n";
     }
     out += "<text x=\"" + fmt(kLeft + kPlotWidth) + "\" y=\"" + fmt(axisY + 32) +
            "\" text-anchor=\"end\">server time (min:s)</text>\n";

@@ -42,7 +42,7 @@ static inline int EqualsIgnoringCase(const char *text, const char *lowerWord, un
     return 1;
 }
 
-#define ArgvIs(n, word) ArgvMatches(n, word, sizeof word)
+#define ArgvIs(n, word) ArgvMatches((n), (word), sizeof(word))
 
 static inline int ArgvMatches(int n, const char *lowerWord, unsigned size)
 {
