@@ -19,7 +19,10 @@ static int FixedClamp(float value, float scale, float low, float high)
 
 int FixedUnsigned16(float value, float scale) { return FixedClamp(value, scale, 0.0f, 65535.0f); }
 
-int FixedSigned16(float value, float scale) { return FixedClamp(value, scale, -32768.0f, 32767.0f); }
+int FixedSigned16(float value, float scale)
+{
+    return FixedClamp(value, scale, -32768.0f, 32767.0f);
+}
 
 void Announce(const char *text)
 {
@@ -27,11 +30,11 @@ void Announce(const char *text)
 
     HostMessageBegin(MSG_ALL, SVC_TEMPENTITY, 0, 0);
     HostWriteByte(TE_TEXTMESSAGE);
-    HostWriteByte(255); /* channel */
+    HostWriteByte(255);                           /* channel */
     HostWriteShort(FixedSigned16(0.0f, 8192.0f)); /* x: left edge */
     HostWriteShort(FixedSigned16(0.6f, 8192.0f)); /* y: 0.6 of the screen down */
-    HostWriteByte(2); /* effect: write-out */
-    HostWriteByte(255); /* colour 1: yellow */
+    HostWriteByte(2);                             /* effect: write-out */
+    HostWriteByte(255);                           /* colour 1: yellow */
     HostWriteByte(255);
     HostWriteByte(0);
     HostWriteByte(50);
@@ -40,9 +43,9 @@ void Announce(const char *text)
     HostWriteByte(255);
     HostWriteByte(50);
     HostWriteShort(FixedUnsigned16(0.01f, 256.0f)); /* fade-in */
-    HostWriteShort(holdTime); /* fade-out */
-    HostWriteShort(holdTime); /* hold */
-    HostWriteShort(FixedUnsigned16(4.0f, 256.0f)); /* effect time, sent since the effect is 2 */
+    HostWriteShort(holdTime);                       /* fade-out */
+    HostWriteShort(holdTime);                       /* hold */
+    HostWriteShort(FixedUnsigned16(4.0f, 256.0f));  /* effect time, sent since the effect is 2 */
     HostWriteString(text);
     HostMessageEnd();
 }

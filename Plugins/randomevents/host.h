@@ -22,10 +22,7 @@ inline int HostAttached(void) { return hostFuncs != 0; }
 /* Casting an object pointer to a function pointer is what a slot table is;
  * every such cast in the module happens here.  The calls are inline so that
  * a frame with nothing to do costs a few instructions. */
-template <typename Fn> inline Fn Slot(int slot)
-{
-    return reinterpret_cast<Fn>(hostFuncs[slot]);
-}
+template <typename Fn> inline Fn Slot(int slot) { return reinterpret_cast<Fn>(hostFuncs[slot]); }
 
 /* *pTime and *pMaxClients are read afresh at every call. */
 inline float HostTime(void) { return *static_cast<const float *>(hostFuncs[SLOT_pTime]); }
@@ -45,7 +42,10 @@ inline void HostClientPrint(EntityHandle entity, int where, const char *text)
     Slot<HostClientPrintFn>(SLOT_ClientPrint)(entity, where, text);
 }
 
-inline float HostCvarGetFloat(const char *name) { return Slot<HostCvarGetFloatFn>(SLOT_CvarGetFloat)(name); }
+inline float HostCvarGetFloat(const char *name)
+{
+    return Slot<HostCvarGetFloatFn>(SLOT_CvarGetFloat)(name);
+}
 
 inline void HostCvarSetFloat(const char *name, float value)
 {
@@ -79,7 +79,10 @@ inline void HostWriteShort(int value) { Slot<HostWriteShortFn>(SLOT_WriteShort)(
 
 inline void HostWriteString(const char *text) { Slot<HostWriteStringFn>(SLOT_WriteString)(text); }
 
-inline int HostPrecacheModel(const char *path) { return Slot<HostPrecacheModelFn>(SLOT_PrecacheModel)(path); }
+inline int HostPrecacheModel(const char *path)
+{
+    return Slot<HostPrecacheModelFn>(SLOT_PrecacheModel)(path);
+}
 
 /* Always within [low, high]: a host answer outside them is clamped. */
 inline int HostRandomLong(int low, int high)
