@@ -7,13 +7,17 @@ FUZZ_TARGETS := commands host
 FUZZ_SECONDS ?= 300
 FUZZ_TEST_SECONDS ?= 30
 
-.PHONY: all deps configure build run test test-native test-asan test-i386 test-windows \
+.PHONY: all deps deps-cross deps-fuzz deps-bench configure build run test test-native test-asan test-i386 test-windows \
 	fuzz-build test-fuzz fuzz bench package clean
 
 all: build
 
+# Each build asks only for the Debian packages it needs.
 deps:
-	@sh tools/ensure-deps.sh
+	@sh tools/ensure-deps.sh core
+
+deps-cross deps-fuzz deps-bench: deps-%: deps
+	@sh tools/ensure-deps.sh $*
 
 configure: deps
 	cmake --preset $(PRESET)
@@ -34,17 +38,20 @@ test-native: build
 	ctest --preset $(PRESET) -j $(JOBS)
 
 # A whole tree built and tested with one preset.
-test-asan test-i386: test-%: deps
+test-asan test-i386: test-%:
 	cmake --preset $*
 	cmake --build --preset $* -j $(JOBS)
 	ctest --preset $* -j $(JOBS)
 
-test-windows: deps
+test-asan: deps
+test-i386: deps-cross
+
+test-windows: deps-cross
 	for p in mingw32 mingw64; do \
 		cmake --preset $$p && cmake --build --preset $$p -j $(JOBS) && ctest --preset $$p || exit 1; \
 	done
 
-fuzz-build: deps
+fuzz-build: deps-fuzz
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j $(JOBS)
 
@@ -55,13 +62,13 @@ fuzz: fuzz-build
 	for t in $(FUZZ_TARGETS); do sh fuzz/run.sh $$t $(FUZZ_SECONDS) || exit 1; done
 
 # Timings mean something only in an optimised build, so always release.
-bench: deps
+bench: deps-bench
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS)
 	sh bench/run.sh build/release/bin
 
 # The release archives: the i386 module and the 32-bit DLL, in build/package.
-package: deps
+package: deps-cross
 	for p in i386 mingw32; do \
 		cmake --preset $$p && cmake --build --preset $$p -j $(JOBS) --target release-archive || exit 1; \
 	done

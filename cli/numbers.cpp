@@ -1,6 +1,7 @@
-// numbers.cpp: numbers as the CLI reads and shows them: plain decimals in, m:ss out.
+// numbers.cpp: numbers as the CLI reads and shows them: decimals and server values in, m:ss out.
 #include "numbers.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +21,16 @@ bool plainDecimal(const std::string &text, double &out) {
     if (!digits) return false;
     out = std::strtod(text.c_str(), nullptr);
     return std::isfinite(out);
+}
+
+bool serverFloat(const std::string &text, float &out) {
+    if (text.empty()) return false;
+    errno = 0;
+    char *end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (*end != '\0' || errno != 0 || !std::isfinite(v) || std::fabs(v) > 3.0e38) return false;
+    out = static_cast<float>(v);
+    return true;
 }
 
 std::string minutesSeconds(double seconds) {

@@ -23,17 +23,6 @@ bool wholeNumber(const std::string &text, long long low, long long high, long lo
     return out >= low && out <= high;
 }
 
-// Float value of a server variable: strtod's syntax, finite, nothing left over.
-bool floatValue(const std::string &text, float &out) {
-    if (text.empty()) return false;
-    errno = 0;
-    char *end = nullptr;
-    const double v = std::strtod(text.c_str(), &end);
-    if (*end != '\0' || errno != 0 || !std::isfinite(v) || std::fabs(v) > 3.0e38) return false;
-    out = static_cast<float>(v);
-    return true;
-}
-
 // "1,3,5-7"; "" is the empty list.
 bool slotList(const std::string &text, std::vector<int> &out) {
     out.clear();
@@ -126,7 +115,7 @@ const OptionRow optionTable[] = {
      [](Options &o, const std::string &v, std::string &why) {
          const std::size_t eq = v.find('=');
          float value = 0;
-         if (eq == std::string::npos || eq == 0 || !floatValue(v.substr(eq + 1), value)) {
+         if (eq == std::string::npos || eq == 0 || !serverFloat(v.substr(eq + 1), value)) {
              why = "'" + v + "' is not NAME=VALUE with a number as the value";
              return false;
          }

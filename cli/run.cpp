@@ -121,7 +121,6 @@ void Runner::call(CallKind kind, const std::function<void()> &fn) {
         const qvsim::Effect &e = pending_[item.effect];
         EffectNote n;
         n.kind = e.kind;
-        n.host = &host_;
         switch (e.kind) {
         case qvsim::Effect::MessageSent:
             n.message = &host_.messages()[e.index];

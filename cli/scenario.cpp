@@ -66,15 +66,6 @@ bool slotNumber(const std::string &text, int &out) {
     return true;
 }
 
-bool floatValue(const std::string &text, float &out) {
-    errno = 0;
-    char *end = nullptr;
-    const double v = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || errno != 0 || !std::isfinite(v) || std::fabs(v) > 3.0e38) return false;
-    out = static_cast<float>(v);
-    return true;
-}
-
 std::string where(const Scenario &s, const Action &a) {
     if (s.file.empty()) return "default scenario: ";
     return s.file + ":" + std::to_string(a.line) + ": ";
@@ -178,7 +169,7 @@ bool parseScenarioLine(const std::string &line, Action &action, bool &isAction, 
             error = usage;
             return false;
         }
-        if (!floatValue(valueWord, action.value)) {
+        if (!serverFloat(valueWord, action.value)) {
             error = "'" + valueWord + "' is not a number";
             return false;
         }

@@ -49,7 +49,6 @@ struct EffectNote {
     const qvsim::CvarSet *cvar = nullptr;
     float previous = 0;             // the variable's value before a cvar set
     const qvsim::FramingError *framing = nullptr;
-    const qvsim::SimHost *host = nullptr;
 };
 
 struct RunEnd {

@@ -23,7 +23,6 @@ public:
     void event(const Stamp &s, const EventNote &n) override;
     void finish(const RunEnd &end) override { mapLengths_ = end.mapLengths; }
 
-    const std::vector<Bar> &bars() const { return bars_; }
     // The whole picture as SVG text.
     std::string render() const;
     // Writes it to a temporary file beside `path` and renames it into place.

@@ -10,15 +10,6 @@ namespace qvcli {
 
 namespace {
 
-std::string number(double v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.4f", v);
-    std::string s = buf;
-    while (s.back() == '0') s.pop_back();
-    if (s.back() == '.') s.pop_back();
-    return s == "-0" ? "0" : s;
-}
-
 std::string seconds(float t) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.2f", static_cast<double>(t));
@@ -44,17 +35,6 @@ std::string ranges(const std::vector<int> &slots) {
         i = j + 1;
     }
     return out;
-}
-
-std::string scaled(const qvsim::Field &f) {
-    std::string s = f.name + '=' + std::to_string(f.raw);
-    if (f.unit.empty() && f.value == static_cast<double>(f.raw)) return s;
-    s += " (" + number(f.value);
-    if (f.unit == "s")
-        s += " s";
-    else if (!f.unit.empty())
-        s += ' ' + f.unit;
-    return s + ')';
 }
 
 std::string argvText(const std::vector<std::string> &argv) {
@@ -88,7 +68,7 @@ std::string describeMessage(const qvsim::Message &m, const qvsim::Decoded &d) {
             }
             continue;
         }
-        out += ' ' + scaled(f);
+        out += ' ' + qvsim::describeField(f);
     }
     if (fs.empty() || !d.error.empty()) out += " hex=" + (d.hex.empty() ? std::string("-") : d.hex);
     if (!d.error.empty()) out += " DECODE ERROR: " + d.error;
@@ -122,7 +102,7 @@ void TextOutput::runStart(const RunInfo &info) {
     out_ << "quorvex-sim " << QV_VERSION << ": module " << info.plugin << '\n';
     out_ << "  " << o.maxClients << " slots: clients " << ranges(info.clients) << ", admins " << ranges(o.admins)
          << ", non-clients " << ranges(o.nonClients) << "; seed " << o.seed << ", " << o.fps << " fps, "
-         << info.maps << (info.maps == 1 ? " map of " : " maps of ") << number(o.mapMinutes) << " min; tag "
+         << info.maps << (info.maps == 1 ? " map of " : " maps of ") << qvsim::shortNumber(o.mapMinutes) << " min; tag "
          << qvsim::quoted(o.tag) << "; " << (info.scenario.empty() ? std::string("default scenario") : "scenario " + info.scenario)
          << '\n';
     out_ << "map      time  what\n";
@@ -178,7 +158,7 @@ void TextOutput::event(const Stamp &s, const EventNote &n) {
         what = std::string("START ") + n.kind->name + (n.forced ? " (forced by a client command)" : "");
         break;
     case Phase::End:
-        what = std::string("END   ") + n.kind->name + " after " + number(s.time - n.startTime) + " s" +
+        what = std::string("END   ") + n.kind->name + " after " + qvsim::shortNumber(s.time - n.startTime) + " s" +
                (n.silent ? " (no announcement)" : "");
         break;
     case Phase::Dropped:

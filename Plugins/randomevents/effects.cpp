@@ -61,7 +61,9 @@ void ShakeAll(float amplitude, float frequency, float duration)
 }
 
 /* Keeps the low 8 bits of a colour component truncated toward zero.  The
- * components are 0 to 255, so the float-to-int conversion is in range. */
+ * conversion goes through the clamped one, so a component outside the
+ * 16-bit range (never one of our tints) gives its bound's low bits instead
+ * of undefined behaviour. */
 static unsigned char ColourByte(float component)
 {
     return static_cast<unsigned char>(FixedSigned16(component, 1.0f) & 0xff);

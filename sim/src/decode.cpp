@@ -11,7 +11,7 @@ namespace {
 enum class Wire { Byte, UShort, SShort, String };
 
 // One field as the client reads it: raw / scale, shown with unit.
-struct FieldSpec {
+struct FieldLayout {
     const char *name;
     Wire wire;
     double scale;
@@ -21,7 +21,7 @@ struct FieldSpec {
 
 struct Layout {
     const char *kind;
-    std::vector<FieldSpec> fields;
+    std::vector<FieldLayout> fields;
 };
 
 const Layout textMessage{"TE_TEXTMESSAGE",
@@ -96,12 +96,12 @@ std::size_t wireBytes(Wire w) { return w == Wire::Byte ? 1 : 2; }
 // Reads `layout` from payload[pos...]; fills d.fields, or d.error.
 void readLayout(const Layout &layout, const std::vector<std::uint8_t> &p, std::size_t pos, Decoded &d) {
     long effect = -1;
-    for (const FieldSpec &spec : layout.fields) {
-        if (spec.onlyIfEffect2 && effect != 2) continue;
+    for (const FieldLayout &field : layout.fields) {
+        if (field.onlyIfEffect2 && effect != 2) continue;
         Field f;
-        f.name = spec.name;
-        f.unit = spec.unit;
-        if (spec.wire == Wire::String) {
+        f.name = field.name;
+        f.unit = field.unit;
+        if (field.wire == Wire::String) {
             std::size_t end = pos;
             while (end < p.size() && p[end] != 0) ++end;
             if (end == p.size()) {
@@ -112,19 +112,19 @@ void readLayout(const Layout &layout, const std::vector<std::uint8_t> &p, std::s
             f.isText = true;
             pos = end + 1;
         } else {
-            const std::size_t need = wireBytes(spec.wire);
+            const std::size_t need = wireBytes(field.wire);
             if (p.size() - pos < need) {
                 d.error = "truncated: field " + f.name + " needs " + std::to_string(need) + " bytes at offset " +
                           std::to_string(pos) + " of " + std::to_string(p.size());
                 return;
             }
-            if (spec.wire == Wire::Byte) {
+            if (field.wire == Wire::Byte) {
                 f.raw = p[pos];
             } else {
                 const unsigned word = p[pos] | (unsigned{p[pos + 1]} << 8);
-                f.raw = spec.wire == Wire::SShort ? static_cast<std::int16_t>(word) : static_cast<long>(word);
+                f.raw = field.wire == Wire::SShort ? static_cast<std::int16_t>(word) : static_cast<long>(word);
             }
-            f.value = static_cast<double>(f.raw) / spec.scale;
+            f.value = static_cast<double>(f.raw) / field.scale;
             pos += need;
         }
         if (f.name == "effect") effect = f.raw;
@@ -156,16 +156,6 @@ const Layout *layoutFor(const Message &m, const SimHost &host, Decoded &d, std::
     return nullptr;
 }
 
-// Up to four decimals without trailing zeros: 0.6, 15.9998, 2.
-std::string shortNumber(double v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.4f", v);
-    std::string s = buf;
-    while (s.back() == '0') s.pop_back();
-    if (s.back() == '.') s.pop_back();
-    if (s == "-0") s = "0";
-    return s;
-}
 
 
 }  // namespace
@@ -211,24 +201,28 @@ std::string quoted(const std::string &text) {
     return out + "\"";
 }
 
+std::string shortNumber(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.4f", v);
+    std::string s = buf;
+    while (s.back() == '0') s.pop_back();
+    if (s.back() == '.') s.pop_back();
+    if (s == "-0") s = "0";
+    return s;
+}
+
+std::string describeField(const Field &f) {
+    if (f.isText) return f.name + '=' + quoted(f.text);
+    std::string s = f.name + '=' + std::to_string(f.raw);
+    if (f.unit.empty() && f.value == static_cast<double>(f.raw)) return s;
+    s += " (" + shortNumber(f.value);
+    if (!f.unit.empty()) s += ' ' + f.unit;
+    return s + ')';
+}
+
 std::string describe(const Decoded &d) {
     std::string line = d.kind;
-    for (const Field &f : d.fields) {
-        line += ' ' + f.name + '=';
-        if (f.isText) {
-            line += quoted(f.text);
-            continue;
-        }
-        line += std::to_string(f.raw);
-        if (f.value != static_cast<double>(f.raw) || !f.unit.empty()) {
-            line += " (" + shortNumber(f.value);
-            if (f.unit == "s")
-                line += "s";
-            else if (!f.unit.empty())
-                line += ' ' + f.unit;
-            line += ')';
-        }
-    }
+    for (const Field &f : d.fields) line += ' ' + describeField(f);
     if (d.fields.empty() || !d.error.empty()) line += " hex=" + (d.hex.empty() ? std::string("-") : d.hex);
     if (!d.error.empty()) line += " error=\"" + d.error + '"';
     return line;

@@ -119,6 +119,9 @@ void SimHost::clearRecords() {
     effects_.clear();
     strayCalls_.clear();
     randomCalls_.clear();
+    userMsgIdCalls_.clear();
+    accessCalls_.clear();
+    precacheCalls_.clear();
     argvCalls_ = 0;
 }
 
@@ -149,7 +152,10 @@ void SimHost::onCvarSet(const char *name, float value) {
     record(Effect::Cvar, cvarSets_.size() - 1);
 }
 
-int SimHost::onHasAccess(EntityHandle e) const { return access(slotOf(e)) ? 1 : 0; }
+int SimHost::onHasAccess(EntityHandle e, int level) {
+    accessCalls_.push_back(AccessCall{slotOf(e), level});
+    return access(slotOf(e)) ? 1 : 0;
+}
 
 void SimHost::onGiveItem(EntityHandle e, const char *className) {
     items_.push_back(ItemGiven{time_, slotOf(e), className ? className : ""});
@@ -162,6 +168,7 @@ void SimHost::onRunCommand(const char *line) {
 }
 
 int SimHost::onPrecacheModel(const char *path) {
+    precacheCalls_.push_back(path ? path : "");
     if (path == nullptr) return 0;
     return models_.try_emplace(path, static_cast<int>(models_.size()) + 1).first->second;
 }
@@ -178,10 +185,17 @@ int SimHost::onRandomLong(int low, int high) {
     return answer;
 }
 
-int SimHost::onUserMsgId(const char *name) const {
+int SimHost::onUserMsgId(const char *name, int size) {
+    userMsgIdCalls_.push_back(UserMsgIdCall{name ? name : "", size});
     if (name == nullptr) return 0;
     auto it = userMsgs_.find(name);
-    return it == userMsgs_.end() ? 0 : it->second.id;
+    if (it == userMsgs_.end()) return 0;
+    // Asking with another size than the message's is a client-breaking mistake
+    // even before anything is sent.
+    if (it->second.size >= 0 && it->second.size != size)
+        framingError("UserMsgId(\"" + it->first + "\", " + std::to_string(size) + "): registered with " +
+                     std::to_string(it->second.size) + " bytes");
+    return it->second.id;
 }
 
 void SimHost::onStrayCall(int slot) { strayCalls_.push_back(slot); }

@@ -33,7 +33,7 @@ struct SlotFunctions {
     static int IsClient(EntityHandle e) {
         return current && current->slot(current->slotOf(e)) == SlotKind::Client;
     }
-    static int HasAccess(EntityHandle e, int) { return current ? current->onHasAccess(e) : 0; }
+    static int HasAccess(EntityHandle e, int level) { return current ? current->onHasAccess(e, level) : 0; }
     static void GiveItem(EntityHandle e, const char *className) {
         if (current) current->onGiveItem(e, className);
     }
@@ -57,7 +57,7 @@ struct SlotFunctions {
     }
     static int PrecacheModel(const char *path) { return current ? current->onPrecacheModel(path) : 0; }
     static int RandomLong(int low, int high) { return current ? current->onRandomLong(low, high) : low; }
-    static int UserMsgId(const char *name, int) { return current ? current->onUserMsgId(name) : 0; }
+    static int UserMsgId(const char *name, int size) { return current ? current->onUserMsgId(name, size) : 0; }
 
     // Slots this host does not provide: noted instead of crashing the
     // module on a wrong slot number.

@@ -244,12 +244,15 @@ TEST_F(Cli, MapChangeDropsLowGravityAndTheTimelineShowsIt) {
     EXPECT_EQ(dropped[0]["map"], 1);
     EXPECT_EQ(dropped[0]["time"], 1299);
     // Nothing put the gravity back: the next low gravity quarters the quarter.
+    bool secondMapGravity = false;
     for (const json &c : ofType(all, "cvar"))
         if (c["name"] == "sv_gravity" && c["map"] == 2) {
             EXPECT_EQ(c["previous"], 200);
             EXPECT_EQ(c["value"], 50);
+            secondMapGravity = true;
             break;
         }
+    EXPECT_TRUE(secondMapGravity) << "no low gravity on map 2";
     EXPECT_EQ(all.back()["cvars"]["sv_gravity"], 200);
     EXPECT_EQ(all.back()["mapLengths"], json::parse("[1299, 1800]"));
 
@@ -286,7 +289,8 @@ TEST_F(Cli, ForcingDuringEachEventEndsEachKindFirst) {
         EXPECT_EQ(all[i + 1]["phase"], "end") << all[i + 1].dump();
         endedByForce.insert(all[i + 1]["name"].get<std::string>());
         std::size_t j = i + 2;
-        while (all[j]["type"] != "event") ++j;
+        while (j < all.size() && all[j]["type"] != "event") ++j;
+        ASSERT_LT(j, all.size()) << "no event after the forcing command";
         EXPECT_EQ(all[j]["phase"], "start");
         EXPECT_EQ(all[j]["name"], "Random weapon");
         EXPECT_EQ(all[j]["forced"], true);

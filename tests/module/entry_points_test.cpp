@@ -9,6 +9,7 @@ struct CommandCase {
     const char *label;
     std::vector<std::string> argv;
     int slot;
+    bool wordsMatch;  // "say" and "!eventtest" as words 0 and 1
     bool forces;
 };
 
@@ -20,6 +21,12 @@ TEST_P(TestCommand, ForcesRandomWeaponOnlyForExactWordsFromPlayersWithAccess)
     mapStart();
     host.clearRecords();
     EXPECT_EQ(say(c.slot, c.argv), 0);
+    // Access is asked, at level 0, only once both words matched.
+    ASSERT_EQ(host.accessCalls().size(), c.wordsMatch ? 1u : 0u);
+    if (c.wordsMatch) {
+        EXPECT_EQ(host.accessCalls()[0].slot, c.slot);
+        EXPECT_EQ(host.accessCalls()[0].level, 0);
+    }
     if (c.forces) {
         ASSERT_FALSE(host.messages().empty());
         EXPECT_EQ(firstText(), "Random event: Random Weapon!");
@@ -32,19 +39,19 @@ TEST_P(TestCommand, ForcesRandomWeaponOnlyForExactWordsFromPlayersWithAccess)
 INSTANTIATE_TEST_SUITE_P(
     Words, TestCommand,
     ::testing::Values(
-        CommandCase{"plain", {"say", "!eventtest"}, 1, true},
-        CommandCase{"any_case", {"SAY", "!EventTest"}, 1, true},
-        CommandCase{"extra_args", {"say", "!eventtest", "now", "please"}, 1, true},
-        CommandCase{"say_team", {"say_team", "!eventtest"}, 1, false},
-        CommandCase{"suffix", {"say", "!eventtest2"}, 1, false},
-        CommandCase{"prefix", {"say", "x!eventtest"}, 1, false},
-        CommandCase{"whole_line_one_arg", {"say", "!eventtest now"}, 1, false},
-        CommandCase{"word_only", {"say"}, 1, false},
-        CommandCase{"other_command", {"kill"}, 1, false},
+        CommandCase{"plain", {"say", "!eventtest"}, 1, true, true},
+        CommandCase{"any_case", {"SAY", "!EventTest"}, 1, true, true},
+        CommandCase{"extra_args", {"say", "!eventtest", "now", "please"}, 1, true, true},
+        CommandCase{"say_team", {"say_team", "!eventtest"}, 1, false, false},
+        CommandCase{"suffix", {"say", "!eventtest2"}, 1, false, false},
+        CommandCase{"prefix", {"say", "x!eventtest"}, 1, false, false},
+        CommandCase{"whole_line_one_arg", {"say", "!eventtest now"}, 1, false, false},
+        CommandCase{"word_only", {"say"}, 1, false, false},
+        CommandCase{"other_command", {"kill"}, 1, false, false},
         // Only A..Z fold: flipping bit 5 of any byte would turn \x01 into '!'.
-        CommandCase{"only_letters_fold", {"say", "\x01eventtest"}, 1, false},
-        CommandCase{"no_access", {"say", "!eventtest"}, 2, false},
-        CommandCase{"non_client_no_access", {"say", "!eventtest"}, 16, false}),
+        CommandCase{"only_letters_fold", {"say", "\x01eventtest"}, 1, false, false},
+        CommandCase{"no_access", {"say", "!eventtest"}, 2, true, false},
+        CommandCase{"non_client_no_access", {"say", "!eventtest"}, 16, true, false}),
     [](const ::testing::TestParamInfo<CommandCase> &i) { return std::string(i.param.label); });
 
 TEST_F(ModuleTest, SecondArgumentIsFetchedOnlyAfterTheCommandWordMatched)
@@ -73,18 +80,32 @@ TEST_F(ModuleTest, ClientConnectReturnsZeroAndTouchesNothing)
     EXPECT_TRUE(host.randomCalls().empty());
 }
 
-TEST_F(ModuleTest, MapInitPrecachesTheBeamSpriteEveryMap)
+TEST_F(ModuleTest, MapInitPrecachesTheBeamSpriteEveryMapAndTrailsUseTheLatestIndex)
 {
     host.scriptRandom({300});
     mapStart();
-    int index = host.modelIndex("sprites/laserbeam.spr");
-    EXPECT_NE(index, 0);
+    EXPECT_EQ(host.precacheCalls(), std::vector<std::string>{"sprites/laserbeam.spr"});
     ASSERT_EQ(host.randomCalls().size(), 1u);
     EXPECT_EQ(host.randomCalls()[0].low, 300);
     EXPECT_EQ(host.randomCalls()[0].high, 420);
+
+    // The next map's model table starts afresh with the game's own models.
+    host.clearModels();
+    host.precache("models/player.mdl");
+    host.clearRecords();
+    host.scriptRandom({300, 2});
     mapStart();
-    EXPECT_EQ(host.modelIndex("sprites/laserbeam.spr"), index);
-    EXPECT_EQ(host.randomCalls().size(), 2u);
+    EXPECT_EQ(host.precacheCalls(), std::vector<std::string>{"sprites/laserbeam.spr"});
+    const int sprite = host.modelIndex("sprites/laserbeam.spr");
+    ASSERT_EQ(sprite, 2);
+    frame(300.0f);
+    int trails = 0;
+    for (const auto &m : host.messages())
+        if (m.payload.size() == 11 && m.payload[0] == TE_BEAMFOLLOW) {
+            EXPECT_EQ(m.payload[3] | m.payload[4] << 8, sprite);
+            trails++;
+        }
+    EXPECT_EQ(trails, 13);
 }
 
 // A module without a usable table must not touch the host: a fresh load,

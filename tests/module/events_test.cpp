@@ -7,6 +7,12 @@ namespace {
 
 using Kind = qvsim::Effect::Kind;
 
+std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string> &b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 // The cvar sets the module made, as (name, value).
 std::vector<std::pair<std::string, float>> CvarSets(const qvsim::SimHost &h)
 {
@@ -84,6 +90,10 @@ TEST_F(ModuleTest, TrailsGoToEveryFilledSlotAndComeOffAgain)
     auto d = decodedMessages();
     ASSERT_FALSE(d.empty());
     EXPECT_EQ(firstText(), "Random event: All players have trail");
+    // The announcement comes first, then one trail per filled slot.
+    auto kinds = messageKinds();
+    EXPECT_EQ(kinds, (std::vector<std::string>(1, "TE_TEXTMESSAGE") +
+                      std::vector<std::string>(12, "TE_BEAMFOLLOW")));
     std::vector<int> followed;
     for (const auto &m : host.messages())
         if (m.payload.size() > 2 && m.payload[0] == TE_BEAMFOLLOW)
@@ -98,6 +108,8 @@ TEST_F(ModuleTest, TrailsGoToEveryFilledSlotAndComeOffAgain)
     host.clearRecords();
     frame(310.0f);
     EXPECT_EQ(announcements(), std::vector<std::string>{"Random event: Trails off"});
+    EXPECT_EQ(messageKinds(), (std::vector<std::string>(1, "TE_TEXTMESSAGE") +
+                               std::vector<std::string>(12, "TE_KILLBEAM")));
     std::vector<int> killed;
     for (const auto &m : host.messages())
         if (m.payload.size() > 2 && m.payload[0] == TE_KILLBEAM)

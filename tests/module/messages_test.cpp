@@ -118,9 +118,29 @@ INSTANTIATE_TEST_SUITE_P(
                  "TE_KILLBEAM", MSG_ALL, TempEntity, 0, {99, 0x01, 0x00}}),
     [](const ::testing::TestParamInfo<WireCase> &i) { return std::string(i.param.label); });
 
+// Each user message asks for its id at every send, with its payload size:
+// nothing is cached.
+TEST_F(ModuleTest, UserMessageIdsAreAskedAtEverySendWithTheirSize)
+{
+    for (int n : {3, 4}) {  // earthquake, colored view
+        host.scriptRandom({300, n});
+        mapStart();
+        runTo(330.0, 0.5);
+    }
+    std::size_t userMessages = 0;
+    for (const auto &m : host.messages())
+        if (m.type != SVC_TEMPENTITY)
+            userMessages++;
+    EXPECT_EQ(userMessages, 1u + 2u * 12u);  // one shake; two fades to each client
+    ASSERT_EQ(host.userMsgIdCalls().size(), userMessages);
+    for (const auto &c : host.userMsgIdCalls())
+        EXPECT_EQ(c.size, host.userMsgs().at(c.name).size) << c.name;
+    expectNoFramingErrors();
+}
+
 TEST_F(ModuleTest, EveryAnnouncementIsOneBroadcastWithTheSameHead)
 {
-    // Every event's start and end texts, by the clock and by force.
+    // Every event's start and end texts, each event started by the clock.
     for (int n = 1; n <= 6; n++) {
         host.scriptRandom({300, n});
         mapStart();

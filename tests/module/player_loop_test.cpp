@@ -23,7 +23,7 @@ EntityHandle EntByIndex(int n)
     lastSlot = n;
     return nullptr;  // every slot empty: only the loop itself runs
 }
-void Announce(int, int, const float *, EntityHandle) { messages++; }
+void MessageBegin(int, int, const float *, EntityHandle) { messages++; }
 void Ignore() {}
 void IgnoreInt(int) {}
 void IgnoreText(const char *) {}
@@ -36,7 +36,7 @@ void **Table()
     slots[SLOT_pTime] = &clock;
     slots[SLOT_pMaxClients] = &maxClients;
     slots[SLOT_EntByIndex] = reinterpret_cast<void *>(&EntByIndex);
-    slots[SLOT_MessageBegin] = reinterpret_cast<void *>(&Announce);
+    slots[SLOT_MessageBegin] = reinterpret_cast<void *>(&MessageBegin);
     slots[SLOT_MessageEnd] = reinterpret_cast<void *>(&Ignore);
     slots[SLOT_WriteByte] = reinterpret_cast<void *>(&IgnoreInt);
     slots[SLOT_WriteShort] = reinterpret_cast<void *>(&IgnoreInt);

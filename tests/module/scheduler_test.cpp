@@ -53,7 +53,7 @@ TEST_F(ModuleTest, EventEndsInTheFirstFrameAtOrAfterItsEndAndTheNextStartCountsF
 
 TEST_F(ModuleTest, RandomPauseIsAlwaysWithinItsBoundsOverManyEvents)
 {
-    // The real seeded random source, a 30 s frame: every gap from an end
+    // The real seeded random source, a frame every 0.5 s: every gap from an end
     // frame to the next start lies in [300, 420] plus at most one frame.
     host.seed(7);
     mapStart();

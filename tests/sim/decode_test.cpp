@@ -94,7 +94,7 @@ TEST_F(DecodeTest, TextMessageFieldsAtClientScale) {
                            {"hold", 512, 2.0},           {"fxtime", 1024, 4.0}});
     EXPECT_EQ(describe(d),
               "TE_TEXTMESSAGE channel=255 x=0 (0 screen) y=4915 (0.6 screen) effect=2 r1=255 g1=255 b1=0 a1=50 "
-              "r2=0 g2=255 b2=255 a2=50 fadein=2 (0.0078s) fadeout=512 (2s) hold=512 (2s) fxtime=1024 (4s) "
+              "r2=0 g2=255 b2=255 a2=50 fadein=2 (0.0078 s) fadeout=512 (2 s) hold=512 (2 s) fxtime=1024 (4 s) "
               "text=\"Random event: Low grav\"");
 }
 
@@ -126,7 +126,7 @@ TEST_F(DecodeTest, BeamsShakeAndFade) {
                         {"g", 34, 34},
                         {"b", 56, 56},
                         {"brightness", 200, 200}});
-    EXPECT_EQ(describe(beam), "TE_BEAMFOLLOW entity=5 sprite=1 life=150 (15s) width=10 r=12 g=34 b=56 brightness=200");
+    EXPECT_EQ(describe(beam), "TE_BEAMFOLLOW entity=5 sprite=1 life=150 (15 s) width=10 r=12 g=34 b=56 brightness=200");
 
     const Decoded kill = decode(message(SVC_TEMPENTITY, killPayload), host);
     EXPECT_EQ(kill.kind, "TE_KILLBEAM");
@@ -137,7 +137,7 @@ TEST_F(DecodeTest, BeamsShakeAndFade) {
     expectFields(shake, {{"amplitude", 65535, 65535 / 4096.0},
                          {"duration", 65535, 65535 / 4096.0},
                          {"frequency", 25600, 100.0}});
-    EXPECT_EQ(describe(shake), "ScreenShake amplitude=65535 (15.9998) duration=65535 (15.9998s) frequency=25600 (100)");
+    EXPECT_EQ(describe(shake), "ScreenShake amplitude=65535 (15.9998) duration=65535 (15.9998 s) frequency=25600 (100)");
 
     const Decoded fade = decode(message(fadeId, fadePayload), host);
     EXPECT_EQ(fade.kind, "ScreenFade");

@@ -32,7 +32,13 @@ std::string toHex(const std::vector<std::uint8_t> &bytes);
 // Text in double quotes, with ", \ and newlines escaped and other control or
 // non-ASCII bytes as \xNN.
 std::string quoted(const std::string &text);
-// One line such as: TE_TEXTMESSAGE channel=255 x=0 (0.000) ... text="Random event: Low grav"
+// Up to four decimals without trailing zeros: 0.6, 15.9998, 2.
+std::string shortNumber(double v);
+// One field: name=raw, then the scaled value and unit when they differ
+// from it, e.g. holdTime=2048 (0.5 s); a text field quoted.
+std::string describeField(const Field &f);
+// One line: the kind and every field, e.g. ScreenShake amplitude=65535
+// (15.9998) duration=65535 (15.9998 s) frequency=25600 (100).
 std::string describe(const Decoded &d);
 
 }  // namespace qvsim

@@ -147,6 +147,13 @@ public:
     // Every RandomLong call as (low, high, answer).
     struct RandomCall { int low, high, answer; };
     const std::vector<RandomCall> &randomCalls() const { return randomCalls_; }
+    // Every UserMsgId, HasAccess and PrecacheModel call the module made, with
+    // what it passed.
+    struct UserMsgIdCall { std::string name; int size; };
+    struct AccessCall { int slot, level; };
+    const std::vector<UserMsgIdCall> &userMsgIdCalls() const { return userMsgIdCalls_; }
+    const std::vector<AccessCall> &accessCalls() const { return accessCalls_; }
+    const std::vector<std::string> &precacheCalls() const { return precacheCalls_; }
 
     // The client command being handled: word 0 is the command.  CmdArgv
     // answers "" past the last word.
@@ -159,6 +166,10 @@ public:
     // Models are numbered from 1 in first-seen order.
     int modelIndex(const std::string &path) const;  // 0 if never precached
     const std::map<std::string, int> &models() const { return models_; }
+    // Precache a model as the game would (e.g. its own models at a map start).
+    int precache(const std::string &path) { return onPrecacheModel(path.c_str()); }
+    // Empty the model table, as a server restart does: indices start again at 1.
+    void clearModels() { models_.clear(); }
     // Register a user message; ScreenShake and ScreenFade are registered at
     // construction with sizes 6 and 10.  Ids run from 64 upward; a name
     // already known keeps its id and size.  Returns its id.  Throws
@@ -209,12 +220,12 @@ private:
     }
     void onClientPrint(EntityHandle e, int where, const char *text);
     void onCvarSet(const char *name, float value);
-    int onHasAccess(EntityHandle e) const;
+    int onHasAccess(EntityHandle e, int level);
     void onGiveItem(EntityHandle e, const char *className);
     void onRunCommand(const char *line);
     int onPrecacheModel(const char *path);
     int onRandomLong(int low, int high);
-    int onUserMsgId(const char *name) const;
+    int onUserMsgId(const char *name, int size);
     void onStrayCall(int slot);
     // The message encoder.
     void onMessageBegin(int dest, int type, const float *origin, EntityHandle e);
@@ -236,6 +247,9 @@ private:
     std::mt19937 rng_;
     std::deque<int> scripted_;
     std::vector<RandomCall> randomCalls_;
+    std::vector<UserMsgIdCall> userMsgIdCalls_;
+    std::vector<AccessCall> accessCalls_;
+    std::vector<std::string> precacheCalls_;
     std::vector<std::string> argv_;
     bool nullArgv_ = false;
     int argvCalls_ = 0;
