@@ -12,7 +12,7 @@ struct Announcement {
 };
 
 const EventKind *kindOf(const std::string &text, bool &start) {
-    for (const EventKind &k : eventKinds()) {
+    for (const EventKind &k : qvsim::randomEvents()) {
         if (text == k.startText) {
             start = true;
             return &k;
@@ -26,21 +26,6 @@ const EventKind *kindOf(const std::string &text, bool &start) {
 }
 
 }  // namespace
-
-const std::vector<EventKind> &eventKinds() {
-    static const std::vector<EventKind> kinds = {
-        {1, "Low gravity", "Random event: Low grav", "Random event: Low grav off", 0, true, nullptr, "#4c78a8"},
-        {2, "Trails", "Random event: All players have trail", "Random event: Trails off", 0, true, nullptr,
-         "#f58518"},
-        {3, "Earthquake", "Random event: Earthquake", "Random event: Earthquake end", 0, true, nullptr, "#9d755d"},
-        {4, "Colored view", "Random event: Colored view", "Random event: Colored view off", 0, false, nullptr,
-         "#b279a2"},
-        {5, "Random weapon", "Random event: Random Weapon!", nullptr, 1.0f, true, nullptr, "#54a24b"},
-        {6, "Slow movement", "Random event: Slow movement", "Random event: Slow movement off", 0, false,
-         "sv_maxspeed", "#e45756"},
-    };
-    return kinds;
-}
 
 const char *phaseName(Phase p) {
     static const char *const names[] = {"start", "hold", "end", "dropped", "unfinished"};
@@ -65,7 +50,7 @@ std::vector<Item> EventTracker::call(CallKind kind, float now, const std::vector
     // A silent event ends by the clock in the first frame at or after its
     // length, computed in float as the module does.
     if (kind == CallKind::Think && running_ && running_->kind->endText == nullptr &&
-        now >= running_->kind->silentLength + running_->startTime) {
+        now >= running_->kind->length + running_->startTime) {
         note(Phase::End, *running_, true);
         running_.reset();
     }

@@ -7,21 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "qvsim/event_kinds.h"
+
 namespace qvcli {
 
-// One kind of event as it shows from outside the module.
-struct EventKind {
-    int number;               // the module's event number, 1 to 6
-    const char *name;
-    const char *startText;    // announcement that starts it
-    const char *endText;      // announcement that ends it; nullptr: it ends silently
-    float silentLength;       // seconds after the start at which a silent event ends
-    bool announcesFirst;      // its actions announce before their other effects
-    const char *heldVariable; // server variable its hold sets every frame, or nullptr
-    const char *colour;       // for the timeline picture
-};
-
-const std::vector<EventKind> &eventKinds();
+using qvsim::EventKind;
 
 enum class Phase { Start, Hold, End, Dropped, Unfinished };
 const char *phaseName(Phase p);

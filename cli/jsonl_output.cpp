@@ -157,7 +157,7 @@ void JsonlOutput::finish(const RunEnd &end) {
     out_ << "{\"type\":\"summary\",\"maps\":" << end.mapLengths.size() << ",\"mapLengths\":" << lengths
          << ",\"frames\":" << end.frames << ",\"events\":{";
     bool first = true;
-    for (const EventKind &k : eventKinds()) {
+    for (const EventKind &k : qvsim::randomEvents()) {
         const Tally::PerKind &c = tally_.events()[static_cast<std::size_t>(k.number)];
         out_ << (first ? "" : ",") << jsonString(k.name) << ":{\"event\":" << k.number << ",\"random\":" << c.random
              << ",\"forced\":" << c.forced << ",\"dropped\":" << c.dropped << '}';

@@ -65,7 +65,7 @@ std::string summaryText(const Tally &t) {
 
     out += "  events started           random  forced  dropped by a map change\n";
     int random = 0, forced = 0, dropped = 0;
-    for (const EventKind &k : eventKinds()) {
+    for (const EventKind &k : qvsim::randomEvents()) {
         const Tally::PerKind &c = t.events()[static_cast<std::size_t>(k.number)];
         out += format("    %d %-20s %7d %7d %7d\n", k.number, k.name, c.random, c.forced, c.dropped);
         random += c.random;

@@ -16,6 +16,12 @@ namespace qvcli {
 
 namespace {
 
+// One colour per event number, 1 to 6.
+const char *eventColour(int number) {
+    static const char *const colours[] = {"#999999", "#4c78a8", "#f58518", "#9d755d", "#b279a2", "#54a24b", "#e45756"};
+    return number >= 1 && number <= 6 ? colours[number] : colours[0];
+}
+
 constexpr double kLeft = 70, kRight = 30, kTop = 50, kRowHeight = 34, kBarHeight = 18, kPlotWidth = 900;
 constexpr double kMinBarWidth = 3;  // a 1 s event on a 30 min axis would vanish
 
@@ -102,7 +108,7 @@ std::string TimelinePicture::render() const {
                std::to_string(b.map) + "\" data-start=\"" + fmt(b.start) + "\" data-end=\"" + fmt(b.end) +
                "\" data-forced=\"" + (b.forced ? "true" : "false") + "\" data-ended=\"" + phaseName(b.how) +
                "\" x=\"" + fmt(x) + "\" y=\"" + fmt(y) + "\" width=\"" + fmt(w) + "\" height=\"" + fmt(kBarHeight) +
-               "\" fill=\"" + b.kind->colour + "\"><title>" + escape(b.kind->name) + (b.forced ? " (forced)" : "") +
+               "\" fill=\"" + eventColour(b.kind->number) + "\"><title>" + escape(b.kind->name) + (b.forced ? " (forced)" : "") +
                ", map " + std::to_string(b.map) + ", " + fmt(b.start) + " s to " + fmt(b.end) + " s" +
                (b.how == Phase::Dropped ? ", dropped by the map change" : "") +
                (b.how == Phase::Unfinished ? ", still running at the end" : "") + "</title></rect>\n";
@@ -130,8 +136,8 @@ std::string TimelinePicture::render() const {
     // Legend: every kind, then the markers.
     double x = kLeft;
     out += "<g class=\"legend\">\n";
-    for (const EventKind &k : eventKinds()) {
-        out += "<rect x=\"" + fmt(x) + "\" y=\"" + fmt(legendY) + "\" width=\"12\" height=\"12\" fill=\"" + k.colour +
+    for (const EventKind &k : qvsim::randomEvents()) {
+        out += "<rect x=\"" + fmt(x) + "\" y=\"" + fmt(legendY) + "\" width=\"12\" height=\"12\" fill=\"" + eventColour(k.number) +
                "\"/><text x=\"" + fmt(x + 16) + "\" y=\"" + fmt(legendY + 11) + "\">" + escape(k.name) + "</text>\n";
         x += 130;
     }

@@ -10,16 +10,6 @@
 
 namespace qvsim {
 
-const std::array<EventKind, 7> eventKinds{{
-    {0, "none", nullptr, nullptr, 0.0f, nullptr},
-    {1, "low gravity", "Random event: Low grav", "Random event: Low grav off", 20.0f, "sv_gravity"},
-    {2, "trails", "Random event: All players have trail", "Random event: Trails off", 10.0f, nullptr},
-    {3, "earthquake", "Random event: Earthquake", "Random event: Earthquake end", 10.0f, nullptr},
-    {4, "colored view", "Random event: Colored view", "Random event: Colored view off", 20.0f, nullptr},
-    {5, "random weapon", "Random event: Random Weapon!", nullptr, 1.0f, nullptr},
-    {6, "slow movement", "Random event: Slow movement", "Random event: Slow movement off", 25.0f, "sv_maxspeed"},
-}};
-
 const std::array<WeaponRow, 6> weaponRows{{
     {"[%s] You got the tranquilizer gun.\n", "tf_weapon_tranq"},
     {"[%s] You got the AC.\n", "tf_weapon_ac"},

@@ -129,19 +129,19 @@ const std::vector<Case> brokenRecords = {
              s.begin(MSG_ALL, SVC_TEMPENTITY); s.byte(TE_BEAMFOLLOW); for (int i = 0; i < 6; ++i) s.shortv(1); s.end(); });
      }, "TE_BEAMFOLLOW payload of 13 bytes, limits 11..11"},
     {"a second event while one runs", [](Script &s) { s.mapStart(300); s.lowGravAt(300); s.frame(305, [&] { s.draw(1, 6, 3); s.announce("Random event: Earthquake"); }); },
-     "drawn while low gravity runs"},
+     "drawn while Low gravity runs"},
     {"forcing without ending the running event", [](Script &s) { s.mapStart(300); s.lowGravAt(300); s.command(305, [&] { s.announce("Random event: Random Weapon!"); }); },
-     "forced while low gravity still runs"},
+     "forced while Low gravity still runs"},
     {"an end text for an event that does not run", [](Script &s) { s.mapStart(300); s.frame(10, [&] { s.announce("Random event: Trails off"); }); },
-     "trails ended while no event runs"},
+     "Trails ended while no event runs"},
     {"an event that overstays its end frame", [](Script &s) { s.mapStart(300); s.lowGravAt(300); s.frame(319.99f); s.frame(320); },
-     "low gravity did not end in the first frame at or after 320"},
+     "Low gravity did not end in the first frame at or after 320"},
     {"an event that ends early", [](Script &s) { s.mapStart(300); s.lowGravAt(300); s.lowGravOffAt(319.99f); },
      "ended before its end time 320"},
     {"an end with no next-start draw", [](Script &s) { s.mapStart(300); s.lowGravAt(300); s.frame(320, [&] { s.announce("Random event: Low grav off"); s.setCvar("sv_gravity", 800); }); },
      "without drawing the next start"},
     {"a random weapon ending with no draw", [](Script &s) { s.mapStart(300); s.frame(300, [&] { s.draw(1, 6, 5); s.announce("Random event: Random Weapon!"); }); s.frame(300.5f); s.frame(301); },
-     "random weapon did not end in the first frame at or after 301"},
+     "Random weapon did not end in the first frame at or after 301"},
     {"no start in the first frame at the drawn pause", [](Script &s) { s.mapStart(300); s.lowGravAt(300); s.lowGravOffAt(320, 333); s.frame(652.99f); s.frame(653); },
      "no event started in the first frame at or after the next start 653"},
     {"a start before the drawn pause", [](Script &s) { s.mapStart(300); s.lowGravAt(300); s.lowGravOffAt(320, 333); s.lowGravAt(652.5f); },
@@ -149,10 +149,10 @@ const std::vector<Case> brokenRecords = {
     {"a start before the first map start", [](Script &s) { s.lowGravAt(300); },
      "a random start before the first map start"},
     {"gravity left changed after the event", [](Script &s) { s.mapStart(300); s.lowGravAt(300); s.lowGravOffAt(320, 300, 200.0f); },
-     "sv_gravity is 200 after low gravity ended; its saved value was 800"},
+     "sv_gravity is 200 after Low gravity ended; its saved value was 800"},
     {"gravity restored to what the host set during the event", [](Script &s) {
          s.mapStart(300); s.lowGravAt(300); s.host.setCvar("sv_gravity", 500); s.lowGravOffAt(320, 300, 500.0f);
-     }, "sv_gravity is 500 after low gravity ended; its saved value was 800"},
+     }, "sv_gravity is 500 after Low gravity ended; its saved value was 800"},
     {"a chat line over 255 bytes", [](Script &s) {
          s.host.setTag(std::string(300, 't'));
          s.mapStart(300);
@@ -162,9 +162,9 @@ const std::vector<Case> brokenRecords = {
     {"an announcement that is no event's", [](Script &s) { s.mapStart(300); s.frame(300, [&] { s.draw(1, 6, 1); s.announce("Random event: Double jump"); }); },
      "announcement not in the event table"},
     {"an event other than the one drawn", [](Script &s) { s.mapStart(300); s.frame(300, [&] { s.draw(1, 6, 3); s.announce("Random event: Low grav"); }); },
-     "low gravity announced without being drawn (earthquake was)"},
+     "Low gravity announced without being drawn (Earthquake was)"},
     {"an out-of-bounds draw not clamped into the table", [](Script &s) { s.mapStart(300); s.frame(300, [&] { s.draw(1, 6, 9); s.announce("Random event: Low grav"); }); },
-     "(slow movement was)"},
+     "(Slow movement was)"},
     {"a chat line from another weapon row", [](Script &s) {
          s.mapStart(300);
          s.frame(300, [&] { s.draw(1, 6, 5); s.announce("Random event: Random Weapon!");
@@ -180,7 +180,7 @@ const std::vector<Case> brokenRecords = {
          s.frame(300, [&] { s.draw(1, 6, 4); s.draw(1, 6, 2); s.fade(1, 255, 0, 0); s.announce("Random event: Colored view"); });
      }, "the tint 255,0,0 is not row 2 of the tint table"},
     {"a message kind no event sends", [](Script &s) { s.mapStart(300); s.lowGravAt(300); s.frame(301, [&] { s.fade(1, 0, 0, 0); }); },
-     "ScreenFade sent during low gravity"},
+     "ScreenFade sent during Low gravity"},
 };
 
 TEST(InvariantChecker, FlagsEveryBrokenRecord) {

@@ -25,21 +25,10 @@
 #include <string>
 #include <vector>
 
+#include "qvsim/event_kinds.h"
 #include "qvsim/sim_host.h"
 
 namespace qvsim {
-
-// One event as players see it.
-struct EventKind {
-    int number;
-    const char *name;
-    const char *startText;
-    const char *endText;  // null: the end shows only as the next-start draw
-    float length;         // seconds from start to end
-    const char *cvar;     // the server variable it changes and restores, or null
-};
-// Rows 1..6; row 0 is unused.
-extern const std::array<EventKind, 7> eventKinds;
 
 struct WeaponRow {
     const char *line;  // printf format, %s is the host tag
