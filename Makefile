@@ -7,10 +7,19 @@ FUZZ_TARGETS := commands host
 FUZZ_SECONDS ?= 300
 FUZZ_TEST_SECONDS ?= 30
 
-.PHONY: all deps deps-cross deps-fuzz deps-bench configure build run test test-native test-asan test-i386 test-windows \
+.PHONY: all help deps deps-cross deps-fuzz deps-bench configure build run test test-native test-asan test-i386 test-windows \
 	fuzz-build test-fuzz fuzz bench package clean
 
 all: build
+
+help:
+	@echo "make run        build the module and quorvex-sim, play the default scenario"
+	@echo "make test       every build and suite: native, ASan+UBSan, fuzz (30 s each), i386, Windows"
+	@echo "make build      build the $(PRESET) preset (PRESET=debug|asan|i386 also work)"
+	@echo "make bench      benchmarks, instruction counts and simulator throughput"
+	@echo "make fuzz       each fuzz target for FUZZ_SECONDS (default 300)"
+	@echo "make package    release archives for servers, in build/package"
+	@echo "make clean      remove build/"
 
 # Each build asks only for the Debian packages it needs.
 deps:

@@ -59,6 +59,13 @@ fi
 undefined_cxx=$(nm -D --undefined-only "$module" | awk '{print $2}' | grep -E '^(_Z|__cxa_|__gxx_|_Unwind_)' | grep -v '^__cxa_finalize')
 [ -z "$undefined_cxx" ] || bad "C++ runtime symbols left undefined: $undefined_cxx"
 
+# No static constructors of ours: the only start-up hook is the compiler's
+# own frame_dummy from crtbegin.o, so loading the module runs none of its code.
+entry_size=$([ "$arch" = i386 ] && echo 4 || echo 8)
+init_size=$(readelf -S --wide "$module" | sed -n 's/.*\.init_array *INIT_ARRAY *[0-9a-f]* *[0-9a-f]* *\([0-9a-f]*\).*/\1/p')
+init_entries=$(( $(printf '%d' "0x${init_size:-0}") / entry_size ))
+if [ "$init_entries" -le 1 ]; then ok "no static constructors ($init_entries start-up hook)"; else bad "$init_entries entries in .init_array: static constructors"; fi
+
 # Text relocations would make the loader write into code pages.
 if readelf -d "$module" | grep -q TEXTREL; then bad "has text relocations"; else ok "no text relocations"; fi
 
