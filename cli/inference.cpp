@@ -120,20 +120,16 @@ std::vector<Item> EventTracker::call(CallKind kind, float now, const std::vector
     return items;
 }
 
-std::optional<EventNote> EventTracker::mapChange() {
+std::optional<EventNote> EventTracker::close(Phase phase) {
     if (!running_) return std::nullopt;
     EventNote n = *running_;
-    n.phase = Phase::Dropped;
+    n.phase = phase;
     running_.reset();
     return n;
 }
 
-std::optional<EventNote> EventTracker::finish() {
-    if (!running_) return std::nullopt;
-    EventNote n = *running_;
-    n.phase = Phase::Unfinished;
-    running_.reset();
-    return n;
-}
+std::optional<EventNote> EventTracker::mapChange() { return close(Phase::Dropped); }
+
+std::optional<EventNote> EventTracker::finish() { return close(Phase::Unfinished); }
 
 }  // namespace qvcli

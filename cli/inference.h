@@ -51,6 +51,8 @@ public:
     const EventKind *running() const { return running_ ? running_->kind : nullptr; }
 
 private:
+    // The running event, if any, ends here with `phase`.
+    std::optional<EventNote> close(Phase phase);
     std::optional<EventNote> running_;
 };
 

@@ -23,8 +23,18 @@ public:
         --n_;
         return *p_++;
     }
-    std::uint16_t u16() { return static_cast<std::uint16_t>(u8() | (u8() << 8)); }
-    std::uint32_t u32() { return u16() | (std::uint32_t{u16()} << 16); }
+    // Little-endian.  Each part is read in its own statement: the operands of
+    // one expression may be evaluated in either order.
+    std::uint16_t u16() {
+        const unsigned lo = u8();
+        const unsigned hi = u8();
+        return static_cast<std::uint16_t>(lo | hi << 8);
+    }
+    std::uint32_t u32() {
+        const std::uint32_t lo = u16();
+        const std::uint32_t hi = u16();
+        return lo | hi << 16;
+    }
     std::int32_t i32() {
         const std::uint32_t u = u32();
         std::int32_t v;
